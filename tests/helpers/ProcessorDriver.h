@@ -22,6 +22,14 @@ struct ProcessorDriver
         processor.processBlock (buffer, midi);
     }
 
+    /** Processes one block of a one-channel buffer, as a mono layout gives it. */
+    void processMono (const std::vector<float>& samples)
+    {
+        juce::AudioBuffer<float> buffer (1, (int) samples.size());
+        std::copy (samples.begin(), samples.end(), buffer.getWritePointer (0));
+        processor.processBlock (buffer, midi);
+    }
+
     /** Processes numSamples samples of a constant value on both channels, in blocks. */
     void processConstant (int numSamples, float first, float second = 0.0f, int blockSize = 512)
     {

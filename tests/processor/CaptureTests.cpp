@@ -164,20 +164,17 @@ TEST (Capture, EmptyBlocksChangeNothing)
 
 TEST (Capture, MonoBufferTriggersOnChannelZeroAndFillsChannelOneWithZero)
 {
-    QuillornAudioProcessor processor;
-    juce::MidiBuffer midi;
-    juce::AudioBuffer<float> mono (1, 16);
-    mono.clear();
-    mono.setSample (0, 3, 0.9f);
+    ProcessorDriver d;
+    std::vector<float> samples (16, 0.0f);
+    samples[3] = 0.9f;
+    d.processMono (samples);
 
-    processor.processBlock (mono, midi);
-
-    EXPECT_EQ (processor.getHoldCount(), 30000 - 12);
-    ASSERT_EQ (processor.getFirstChannelTrace().size(), 2);
-    EXPECT_EQ (processor.getFirstChannelTrace()[0], 0.9f);
-    EXPECT_EQ (processor.getSecondChannelTrace().size(), 2);
-    EXPECT_EQ (processor.getSecondChannelTrace()[0], 0.0f);
-    EXPECT_EQ (processor.getSecondChannelTrace()[1], 0.0f);
+    EXPECT_EQ (d.holdCount(), 30000 - 12);
+    ASSERT_EQ (d.numPoints(), 2);
+    EXPECT_EQ (d.firstPoint (0), 0.9f);
+    ASSERT_EQ (d.processor.getSecondChannelTrace().size(), 2);
+    EXPECT_EQ (d.secondPoint (0), 0.0f);
+    EXPECT_EQ (d.secondPoint (1), 0.0f);
 }
 
 TEST (Capture, AudioPassesThroughBitForBit)

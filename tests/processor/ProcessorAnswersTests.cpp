@@ -1,4 +1,4 @@
-#include "PluginProcessor.h"
+#include "helpers/ProcessorDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -69,12 +69,9 @@ TEST (ProcessorAnswers, OneUnnamedProgramThatNoCallChanges)
 
 TEST (ProcessorAnswers, StateCarriesNothingOfTheProcessorsOwn)
 {
-    QuillornAudioProcessor processor;
-    juce::MidiBuffer midi;
-    juce::AudioBuffer<float> loud (2, 100);
-    loud.clear();
-    loud.setSample (0, 0, 1.0f);
-    processor.processBlock (loud, midi);
+    ProcessorDriver d;
+    auto& processor = d.processor;
+    d.processConstant (100, 1.0f, 0.0f, 100);
 
     juce::MemoryBlock state ("keep", 4);
     processor.getStateInformation (state);
