@@ -1,0 +1,180 @@
+#include "PluginEditor.h"
+#include "helpers/ProcessorDriver.h"
+#include "helpers/RecordingGraphicsContext.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace
+{
+// Triggers a new processor with a one-sample block, then appends one point per pair of
+// values: each 8-sample block holds exactly one wrap of the decimation phase, and the
+// running maxima restart with each block, so every point is the value of its block.
+void capturePoints (ProcessorDriver& d, const std::vector<float>& first, const std::vector<float>& second)
+{
+    d.process ({ 0.9f });
+
+    for (size_t i = 0; i < first.size(); ++i)
+        d.process (std::vector<float> (8, first[i]), std::vector<float> (8, second[i]));
+}
+
+void processMono (QuillornAudioProcessor& processor, int numSamples, float value)
+{
+    juce::AudioBuffer<float> buffer (1, numSamples);
+    juce::FloatVectorOperations::fill (buffer.getWritePointer (0), value, numSamples);
+    juce::MidiBuffer midi;
+    processor.processBlock (buffer, midi);
+}
+
+std::vector<std::string> recordPaint (QuillornAudioProcessorEditor& editor,
+                                      std::vector<RecordingGraphicsContext::Text>* texts = nullptr)
+{
+    RecordingGraphicsContext context (editor.getLocalBounds());
+    juce::Graphics g (context);
+    editor.paint (g);
+
+    if (texts != nullptr)
+        *texts = context.texts;
+
+    return context.calls;
+}
+
+// The whole paint of a 1600 x 800 editor, given the hold count's text and the y at
+// which each point of the two traces must lie.
+std::vector<std::string> expectedCalls (const std::string& holdText,
+                                        const std::vector<int>& redYs,
+                                        const std::vector<int>& blueYs)
+{
+    std::vector<std::string> calls { "colour fff5f5f5",
+                                     "fillAll fff5f5f5",
+                                     "colour ff000000",
+                                     "font 20",
+                                     "text ff000000 20 Helvorant - Quillorn",
+                                     "text ff000000 20 " + holdText,
+                                     "colour fff0f0f0",
+                                     "fillRect fff0f0f0 24 24 1552 752",
+                                     "colour ff000000",
+                                     "drawRect ff000000 24 24 1552 752 3",
+                                     "line ff000000 24 359 1576 359 1" };
+
+    for (size_t i = 0; i + 1 < redYs.size(); ++i)
+    {
+        const auto segment = [i] (const std::string& colour, int yStart, int yEnd)
+        {
+            return "line " + colour + " " + std::to_string (45 + i) + " " + std::to_string (yStart)
+                   + " " + std::to_string (46 + i) + " " + std::to_string (yEnd) + " 2";
+        };
+
+        calls.push_back ("colour ffff0000");
+        calls.push_back (segment ("ffff0000", redYs[i], redYs[i + 1]));
+        calls.push_back ("colour ff0000ff");
+        calls.push_back (segment ("ff0000ff", blueYs[i], blueYs[i + 1]));
+    }
+
+    return calls;
+}
+
+void expectCalls (const std::vector<std::string>& calls, const std::vector<std::string>& expected)
+{
+    for (size_t i = 0; i < std::min (calls.size(), expected.size()); ++i)
+        ASSERT_EQ (calls[i], expected[i]) << "call " << i;
+
+    EXPECT_EQ (calls.size(), expected.size());
+}
+
+//==============================================================================
+struct DrawingCase
+{
+    std::string name;
+    std::function<void (ProcessorDriver&)> capture;
+    std::string holdText;
+    std::vector<int> redYs, blueYs;
+};
+
+void PrintTo (const DrawingCase& c, std::ostream* os)  { *os << c.name; }
+
+class Drawing : public testing::TestWithParam<DrawingCase> {};
+
+TEST_P (Drawing, DrawsTheFrameThenARedAndABlueSegmentPerNeighbouringPair)
+{
+    ProcessorDriver d;
+    GetParam().capture (d);
+    QuillornAudioProcessorEditor editor (d.processor);
+
+    expectCalls (recordPaint (editor), expectedCalls (GetParam().holdText, GetParam().redYs, GetParam().blueYs));
+}
+
+// The processor keeps both traces equally long, so the fallback to 0.0 for a missing
+// channel-1 point cannot be reached through it, nor can a longer channel-1 trace; what
+// it can show is a mono layout, whose channel-1 points are 0.0 and lie at y 1000.
+INSTANTIATE_TEST_SUITE_P (Captures, Drawing, testing::Values (
+    DrawingCase { "BothTracesEmpty", [] (ProcessorDriver&) {}, "0", {}, {} },
+    DrawingCase { "TriggeredWithoutPoints", [] (ProcessorDriver& d) { d.process ({ 0.9f }); }, "30000", {}, {} },
+    DrawingCase { "OnePoint", [] (ProcessorDriver& d) { capturePoints (d, { 0.5f }, { 1.0f }); }, "29992", { 600 }, { 200 } },
+    DrawingCase { "TwoPoints", [] (ProcessorDriver& d) { capturePoints (d, { 0.25f, 0.5f }, { 1.0f, 0.8f }); },
+                  "29984", { 800, 600 }, { 200, 360 } },
+    DrawingCase { "PointValuesAtTheirHeights",
+                  [] (ProcessorDriver& d)
+                  {
+                      capturePoints (d, { 0.0f, 0.25f, 0.8f, 1.0f, 1.25f }, { 1.25f, 1.0f, 0.8f, 0.25f, 0.0f });
+                  },
+                  "29960", { 1000, 800, 360, 200, 0 }, { 0, 200, 360, 800, 1000 } },
+    DrawingCase { "FullCaptureAfterTheHold",
+                  [] (ProcessorDriver& d) { d.process ({ 0.9f }); d.processConstant (30000, 0.5f, 1.0f); },
+                  "0", std::vector<int> (1500, 600), std::vector<int> (1500, 200) },
+    DrawingCase { "MonoLayout",
+                  [] (ProcessorDriver& d) { processMono (d.processor, 1, 0.9f); processMono (d.processor, 24, 0.5f); },
+                  "29976", { 600, 600, 600 }, { 1000, 1000, 1000 } }),
+    [] (const testing::TestParamInfo<DrawingCase>& param) { return param.param.name; });
+
+//==============================================================================
+TEST (Drawing, EachPaintShowsTheCaptureOfItsMoment)
+{
+    ProcessorDriver d;
+    QuillornAudioProcessorEditor editor (d.processor);
+    d.process ({ 0.9f });
+    d.processConstant (30000, 0.5f, 1.0f);
+    expectCalls (recordPaint (editor), expectedCalls ("0", std::vector<int> (1500, 600), std::vector<int> (1500, 200)));
+
+    // A new trigger empties the traces: the next paint draws no segment.
+    d.process ({ 0.9f });
+    expectCalls (recordPaint (editor), expectedCalls ("30000", {}, {}));
+}
+
+TEST (Drawing, TitleIsCentredAtTheTopAndTheHoldCountAtTheTopRight)
+{
+    ProcessorDriver d;
+    d.process ({ 0.9f });
+    QuillornAudioProcessorEditor editor (d.processor);
+
+    std::vector<RecordingGraphicsContext::Text> texts;
+    recordPaint (editor, &texts);
+    ASSERT_EQ (texts.size(), 2u);
+
+    const auto expectLaidOut = [] (const RecordingGraphicsContext::Text& text, juce::Justification justification)
+    {
+        juce::GlyphArrangement layout;
+        layout.addFittedText (text.font, text.characters, 0.0f, 0.0f, 1600.0f, 800.0f, justification, 1, 0.0f);
+        EXPECT_EQ ((size_t) layout.getNumGlyphs(), text.positions.size());
+
+        for (int i = 0; i < juce::jmin (layout.getNumGlyphs(), (int) text.positions.size()); ++i)
+        {
+            EXPECT_EQ (text.positions[(size_t) i].x, layout.getGlyph (i).getLeft()) << text.characters << " glyph " << i;
+            EXPECT_EQ (text.positions[(size_t) i].y, layout.getGlyph (i).getBaselineY()) << text.characters << " glyph " << i;
+        }
+
+        return layout.getBoundingBox (0, -1, true);
+    };
+
+    EXPECT_EQ (texts[0].font.getHeight(), 20.0f);
+
+    const auto title = expectLaidOut (texts[0], juce::Justification::centredTop);
+    EXPECT_NEAR (title.getCentreX(), 800.0f, 1.0f);
+    EXPECT_NEAR (title.getY(), 0.0f, 1.0f);
+
+    const auto holdCount = expectLaidOut (texts[1], juce::Justification::topRight);
+    EXPECT_NEAR (holdCount.getRight(), 1600.0f, 1.0f);
+    EXPECT_NEAR (holdCount.getY(), 0.0f, 1.0f);
+}
+} // namespace

@@ -1,0 +1,154 @@
+#include "PluginEditor.h"
+#include "helpers/ProcessorDriver.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+constexpr auto background = 0xfff5f5f5;
+constexpr auto frameFill = 0xfff0f0f0;
+constexpr auto black = 0xff000000;
+
+// Anti-aliasing blends a line's edges with what lies below; the pixel nearest its
+// centre is still clearly of the line's colour.
+bool isRed (juce::Colour c)   { return c.getRed() > c.getGreen() + 64 && c.getRed() > c.getBlue() + 64; }
+bool isBlue (juce::Colour c)  { return c.getBlue() > c.getRed() + 64 && c.getBlue() > c.getGreen() + 64; }
+bool isDark (juce::Colour c)  { return c.getBrightness() < 0.5f; }
+
+/** The editor rendered by the software renderer after a capture of 1500 points: 750
+    with channel 0 at 0.5 (y 600) and channel 1 at 1.0 (y 200), then 750 with both at
+    0.75 (y 400), where the blue trace, drawn after the red one, covers it.
+*/
+class Rendering : public testing::Test
+{
+protected:
+    Rendering()
+    {
+        d.process ({ 0.9f });
+        d.processConstant (5999, 0.5f, 1.0f);
+        d.processConstant (6000, 0.75f, 0.75f);
+
+        QuillornAudioProcessorEditor editor (d.processor);
+        juce::Graphics g (image);
+        editor.paintEntireComponent (g, true);
+    }
+
+    juce::uint32 pixel (int x, int y) const  { return image.getPixelAt (x, y).getARGB(); }
+
+    int countPixels (juce::Rectangle<int> area, bool (*matches) (juce::Colour)) const
+    {
+        auto count = 0;
+
+        for (auto y = area.getY(); y < area.getBottom(); ++y)
+            for (auto x = area.getX(); x < area.getRight(); ++x)
+                count += matches (image.getPixelAt (x, y)) ? 1 : 0;
+
+        return count;
+    }
+
+    ProcessorDriver d;
+    juce::Image image { juce::Image::ARGB, 1600, 800, true };
+};
+
+TEST_F (Rendering, BackgroundFrameAndOutline)
+{
+    for (auto [x, y] : { std::pair (5, 5), std::pair (5, 400), std::pair (1595, 400), std::pair (800, 790) })
+        EXPECT_EQ (pixel (x, y), background) << x << ", " << y;
+
+    for (auto [x, y] : { std::pair (30, 100), std::pair (800, 700), std::pair (1570, 770) })
+        EXPECT_EQ (pixel (x, y), frameFill) << x << ", " << y;
+
+    // The 3-pixel outline lies inside the rectangle (24, 24, 1552, 752).
+    for (auto i : { 24, 25, 26 })
+    {
+        EXPECT_EQ (pixel (i, 500), black) << "left column " << i;
+        EXPECT_EQ (pixel (1599 - i, 500), black) << "right column " << 1599 - i;
+        EXPECT_EQ (pixel (300, i), black) << "top row " << i;
+        EXPECT_EQ (pixel (300, 799 - i), black) << "bottom row " << 799 - i;
+    }
+
+    EXPECT_EQ (pixel (23, 500), background);
+    EXPECT_EQ (pixel (27, 500), frameFill);
+    EXPECT_EQ (pixel (1576, 500), background);
+    EXPECT_EQ (pixel (1572, 500), frameFill);
+    EXPECT_EQ (pixel (300, 23), background);
+    EXPECT_EQ (pixel (300, 27), frameFill);
+    EXPECT_EQ (pixel (300, 776), background);
+    EXPECT_EQ (pixel (300, 772), frameFill);
+}
+
+TEST_F (Rendering, ThresholdLineIsCentredOnRow359)
+{
+    // A 1-pixel line centred on y 359 covers half of row 358 and half of row 359.
+    for (auto x : { 30, 300, 1570 })
+    {
+        const auto above = image.getPixelAt (x, 358), on = image.getPixelAt (x, 359);
+        EXPECT_TRUE (above.getBrightness() < 0.75f && above.getBrightness() > 0.25f) << x;
+        EXPECT_NEAR (above.getBrightness(), on.getBrightness(), 0.02f) << x;
+        EXPECT_EQ (pixel (x, 357), frameFill) << x;
+        EXPECT_EQ (pixel (x, 360), frameFill) << x;
+    }
+}
+
+TEST_F (Rendering, TracesLieWhereTheirPointsPutThem)
+{
+    for (auto x : { 45, 100, 400, 793 })
+    {
+        for (auto y : { 599, 600 })
+            EXPECT_TRUE (isRed (image.getPixelAt (x, y))) << x << ", " << y;
+
+        for (auto y : { 199, 200 })
+            EXPECT_TRUE (isBlue (image.getPixelAt (x, y))) << x << ", " << y;
+    }
+
+    // Both traces at y 400: the blue segment of each pair is drawn over the red one.
+    for (auto x : { 800, 1200, 1543 })
+    {
+        for (auto y : { 399, 400 })
+            EXPECT_TRUE (isBlue (image.getPixelAt (x, y))) << x << ", " << y;
+
+        EXPECT_EQ (countPixels ({ x, 390, 1, 20 }, isRed), 0) << x;
+    }
+
+    // Segment 749 joins point 749 to point 750, from x 794 to x 795.
+    EXPECT_TRUE (isRed (image.getPixelAt (794, 500)));
+    EXPECT_TRUE (isBlue (image.getPixelAt (794, 300)));
+
+    // The traces run from x 45 to x 1544.
+    EXPECT_EQ (pixel (44, 600), frameFill);
+    EXPECT_EQ (pixel (1544, 400), frameFill);
+}
+
+TEST_F (Rendering, NoTracePixelLiesOutsideTheSegmentsReach)
+{
+    const auto trace = [] (juce::Colour c) { return isRed (c) || isBlue (c); };
+
+    EXPECT_EQ (countPixels ({ 1547, 0, 53, 800 }, trace), 0);
+    EXPECT_EQ (countPixels ({ 0, 0, 44, 800 }, trace), 0);
+}
+
+TEST_F (Rendering, TitleAtTheTopCentreAndHoldCountAtTheTopRight)
+{
+    EXPECT_GT (countPixels ({ 700, 0, 200, 24 }, isDark), 20);
+    EXPECT_GT (countPixels ({ 1520, 0, 80, 24 }, isDark), 20);
+    EXPECT_EQ (countPixels ({ 50, 0, 550, 24 }, isDark), 0);
+    EXPECT_EQ (countPixels ({ 950, 0, 500, 24 }, isDark), 0);
+}
+
+TEST_F (Rendering, IsSavedForInspection)
+{
+    const juce::File file (QUILLORN_EDITOR_RENDER_PNG);
+    ASSERT_TRUE (file.getParentDirectory().createDirectory());
+    file.deleteFile();
+
+    {
+        juce::FileOutputStream out (file);
+        ASSERT_TRUE (out.openedOk());
+        ASSERT_TRUE (juce::PNGImageFormat().writeImageToStream (image, out));
+    }
+
+    const auto reloaded = juce::ImageFileFormat::loadFrom (file);
+    EXPECT_EQ (reloaded.getBounds(), image.getBounds());
+    EXPECT_EQ (reloaded.getPixelAt (600, 600).getARGB(), image.getPixelAt (600, 600).getARGB());
+}
+} // namespace
