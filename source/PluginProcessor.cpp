@@ -21,6 +21,7 @@ void QuillornAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
 {
     const auto numSamples = buffer.getNumSamples();
 
+    // A block without samples, or a host that hands over no channels at all, changes nothing.
     if (numSamples <= 0 || buffer.getNumChannels() <= 0)
         return;
 

@@ -92,8 +92,8 @@ private:
     const float triggerThreshold = 0.8f;
 
     //==============================================================================
-    // Hand-over to the message thread, a sequence lock that the audio thread never
-    // waits on. It mirrors each point as it is appended, beyond the published count,
+    // Hand-over to the message thread: written on the audio thread, read on the message
+    // thread through readCapture(). A sequence lock that the audio thread never waits on. It mirrors each point as it is appended, beyond the published count,
     // where no reader looks; the count and the hold count are published after each
     // trigger and at the end of each block, between an odd and an even sequence number.
     std::atomic<std::uint32_t> publishSequence { 0 };
