@@ -19,14 +19,6 @@ void capturePoints (ProcessorDriver& d, const std::vector<float>& first, const s
         d.process (std::vector<float> (8, first[i]), std::vector<float> (8, second[i]));
 }
 
-void processMono (QuillornAudioProcessor& processor, int numSamples, float value)
-{
-    juce::AudioBuffer<float> buffer (1, numSamples);
-    juce::FloatVectorOperations::fill (buffer.getWritePointer (0), value, numSamples);
-    juce::MidiBuffer midi;
-    processor.processBlock (buffer, midi);
-}
-
 std::vector<std::string> recordPaint (QuillornAudioProcessorEditor& editor,
                                       std::vector<RecordingGraphicsContext::Text>* texts = nullptr)
 {
@@ -124,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P (Captures, Drawing, testing::Values (
                   [] (ProcessorDriver& d) { d.process ({ 0.9f }); d.processConstant (30000, 0.5f, 1.0f); },
                   "0", std::vector<int> (1500, 600), std::vector<int> (1500, 200) },
     DrawingCase { "MonoLayout",
-                  [] (ProcessorDriver& d) { processMono (d.processor, 1, 0.9f); processMono (d.processor, 24, 0.5f); },
+                  [] (ProcessorDriver& d) { d.processMono ({ 0.9f }); d.processMono (std::vector<float> (24, 0.5f)); },
                   "29976", { 600, 600, 600 }, { 1000, 1000, 1000 } }),
     [] (const testing::TestParamInfo<DrawingCase>& param) { return param.param.name; });
 
