@@ -93,9 +93,10 @@ private:
 
     //==============================================================================
     // Hand-over to the message thread: written on the audio thread, read on the message
-    // thread through readCapture(). A sequence lock that the audio thread never waits on. It mirrors each point as it is appended, beyond the published count,
-    // where no reader looks; the count and the hold count are published after each
-    // trigger and at the end of each block, between an odd and an even sequence number.
+    // thread through readCapture(). A sequence lock that the audio thread never waits on:
+    // it mirrors each point as it is appended, beyond the published count, where no
+    // reader looks; the count and the hold count are published after each trigger and
+    // at the end of each block, between an odd and an even sequence number.
     std::atomic<std::uint32_t> publishSequence { 0 };
     std::atomic<int> publishedPointCount { 0 };
     std::atomic<int> publishedHoldCount { 0 };

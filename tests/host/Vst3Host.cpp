@@ -327,6 +327,20 @@ tresult Vst3Plugin::setState (std::vector<char> data) const
     return component->setState (stream);
 }
 
+tresult Vst3Plugin::processWithBypass (bool bypassed,
+                                       const std::vector<std::vector<float>>& input,
+                                       std::vector<std::vector<float>>& output)
+{
+    const auto bypassId = findBypassParameter();
+
+    if (bypassId < 0)
+        return kResultFalse;
+
+    ParameterChanges changes;
+    changes.set ((Vst::ParamID) bypassId, bypassed ? 1.0 : 0.0);
+    return process (input, output, &changes);
+}
+
 int64 Vst3Plugin::findBypassParameter() const
 {
     for (int32 i = 0; i < controller->getParameterCount(); ++i)

@@ -146,6 +146,12 @@ public:
                                 std::vector<std::vector<float>>& output,
                                 Steinberg::Vst::IParameterChanges* parameterChanges = nullptr);
 
+    /** Runs one block with the bypass parameter set as given at its start; kResultFalse if
+        the controller has no bypass parameter. */
+    Steinberg::tresult processWithBypass (bool bypassed,
+                                          const std::vector<std::vector<float>>& input,
+                                          std::vector<std::vector<float>>& output);
+
     /** The component's state as getState writes it. */
     std::vector<char> getState() const;
 
