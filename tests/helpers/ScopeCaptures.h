@@ -1,0 +1,23 @@
+#pragma once
+
+#include "ProcessorDriver.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+/** A capture as the scope shows it: a name, usable as a file name, and the blocks that
+    bring a new processor to it.
+*/
+struct ScopeCapture
+{
+    std::string name;
+    std::function<void (ProcessorDriver&)> feed;
+};
+
+/** Everyday and worst-case captures whose points all lie in the range the window shows
+    (0 to 1.25): an empty view, steady levels, sines from 100 Hz to 10 kHz at 48 kHz,
+    noise, points alternating between 1.0 and 0.0, a mono layout and points at exactly
+    1.25, the window's top edge. Each capture holds 1500 points per channel.
+*/
+const std::vector<ScopeCapture>& scopeCaptures();
