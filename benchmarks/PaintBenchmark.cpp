@@ -1,8 +1,9 @@
 // Times the editor's paint, rendered as JUCE's Linux window peer renders it, for each
-// capture of the scope's golden set, and the message thread's CPU share while the editor
-// repaints on its own 33 ms ticks.
+// capture of the scope's golden set and for captures of far-off points, and the message
+// thread's CPU share while the editor repaints on its own 33 ms ticks.
 //
 // Usage: paint_benchmark [paints per capture (200)] [seconds of timer ticks (3; 0 skips them)]
+//                        [capture names (all)]
 
 #include "PluginEditor.h"
 #include "helpers/MessageLoop.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace
@@ -121,8 +123,12 @@ int main (int argc, char** argv)
     std::printf ("| %-20s | %8s | %8s | %7s |\n", "capture", "median", "worst", "of 33ms");
     std::printf ("|----------------------|----------|----------|---------|\n");
 
-    for (const auto& capture : scopeCaptures())
-        reportPaints (capture, numPaints);
+    std::vector<std::string> names (argv + std::min (argc, 3), argv + argc);
+
+    for (const auto* captures : { &scopeCaptures(), &farOffCaptures() })
+        for (const auto& capture : *captures)
+            if (names.empty() || std::find (names.begin(), names.end(), capture.name) != names.end())
+                reportPaints (capture, numPaints);
 
     if (tickSeconds > 0)
     {

@@ -52,9 +52,9 @@ void QuillornAudioProcessorEditor::paint (juce::Graphics& g)
         const auto xEnd = (float) plotMargin + (float) (i + 22);
 
         g.setColour (juce::Colour (0xffff0000));
-        g.drawLine (xStart, yOf (firstStart), xEnd, yOf (firstEnd), 2.0f);
+        drawTraceSegment (g, { xStart, yOf (firstStart), xEnd, yOf (firstEnd) });
         g.setColour (juce::Colour (0xff0000ff));
-        g.drawLine (xStart, yOf (secondStart), xEnd, yOf (secondEnd), 2.0f);
+        drawTraceSegment (g, { xStart, yOf (secondStart), xEnd, yOf (secondEnd) });
     }
 }
 
@@ -63,4 +63,29 @@ void QuillornAudioProcessorEditor::timerCallback()
 {
     if (audioProcessor.getPublishedPointCount() > 0)
         repaint();
+}
+
+void QuillornAudioProcessorEditor::drawTraceSegment (juce::Graphics& g, juce::Line<float> segment)
+{
+    // Beyond 2^24 pixels a float no longer tells pixels apart, and further out the
+    // renderer's fixed-point coordinates overflow. A segment towards a point that far above
+    // the window, or an infinite one, is drawn as the limit it takes as the point rises:
+    // straight up from its other end to just above the window. Points are never negative,
+    // so no y lies far below.
+    constexpr auto farAbove = -16777216.0f;
+    const auto isFarAbove = [] (juce::Point<float> p) { return ! (p.y > farAbove); };
+    const auto straightUpFrom = [] (juce::Point<float> p) { return juce::Point (p.x, juce::jmin (p.y, 0.0f) - 2.0f); };
+
+    auto start = segment.getStart();
+    auto end = segment.getEnd();
+
+    if (isFarAbove (start) && isFarAbove (end))
+        return;
+
+    if (isFarAbove (start))
+        start = straightUpFrom (end);
+    else if (isFarAbove (end))
+        end = straightUpFrom (start);
+
+    g.drawLine ({ start, end }, 2.0f);
 }

@@ -23,6 +23,7 @@ public:
 private:
     //==============================================================================
     void timerCallback() override;
+    static void drawTraceSegment (juce::Graphics&, juce::Line<float>);
 
     //==============================================================================
     QuillornAudioProcessor& audioProcessor;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 
 namespace
 {
@@ -32,23 +33,29 @@ std::vector<std::string> recordPaint (QuillornAudioProcessorEditor& editor,
     return context.calls;
 }
 
+// What a 1600 x 800 editor draws before its traces, given the hold count's text.
+std::vector<std::string> frameCalls (const std::string& holdText)
+{
+    return { "colour fff5f5f5",
+             "fillAll fff5f5f5",
+             "colour ff000000",
+             "font 20",
+             "text ff000000 20 Helvorant - Quillorn",
+             "text ff000000 20 " + holdText,
+             "colour fff0f0f0",
+             "fillRect fff0f0f0 24 24 1552 752",
+             "colour ff000000",
+             "drawRect ff000000 24 24 1552 752 3",
+             "line ff000000 24 359 1576 359 1" };
+}
+
 // The whole paint of a 1600 x 800 editor, given the hold count's text and the y at
 // which each point of the two traces must lie.
 std::vector<std::string> expectedCalls (const std::string& holdText,
                                         const std::vector<int>& redYs,
                                         const std::vector<int>& blueYs)
 {
-    std::vector<std::string> calls { "colour fff5f5f5",
-                                     "fillAll fff5f5f5",
-                                     "colour ff000000",
-                                     "font 20",
-                                     "text ff000000 20 Helvorant - Quillorn",
-                                     "text ff000000 20 " + holdText,
-                                     "colour fff0f0f0",
-                                     "fillRect fff0f0f0 24 24 1552 752",
-                                     "colour ff000000",
-                                     "drawRect ff000000 24 24 1552 752 3",
-                                     "line ff000000 24 359 1576 359 1" };
+    auto calls = frameCalls (holdText);
 
     for (size_t i = 0; i + 1 < redYs.size(); ++i)
     {
@@ -121,6 +128,39 @@ INSTANTIATE_TEST_SUITE_P (Captures, Drawing, testing::Values (
     [] (const testing::TestParamInfo<DrawingCase>& param) { return param.param.name; });
 
 //==============================================================================
+TEST (Drawing, SegmentsTowardsFarOffPointsRiseStraightUpFromTheirOtherEnd)
+{
+    // Up to 2^24 pixels above the window a segment keeps the y that its point gives;
+    // beyond, and for an infinite point, it is drawn as its limit, from its other end
+    // to 2 pixels above the window or above that end; between two such points nothing.
+    constexpr auto inf = std::numeric_limits<float>::infinity();
+    constexpr auto largest = std::numeric_limits<float>::max();
+    ProcessorDriver d;
+    capturePoints (d, { 0.5f, inf, inf, 0.5f, 1.0e7f, 20000.0f, 2.0f, largest },
+                      { largest, 1.0f, 3.0e6f, 3.0e6f, 0.0f, inf, 0.5f, 0.5f });
+    QuillornAudioProcessorEditor editor (d.processor);
+
+    auto expected = frameCalls ("29936");
+    const auto red = "colour ffff0000", blue = "colour ff0000ff";
+    expected.insert (expected.end(), {
+        red,  "line ffff0000 45 600 45 -2 2",
+        blue, "line ff0000ff 46 -2 46 200 2",
+        red,
+        blue, "line ff0000ff 46 200 46 -2 2",
+        red,  "line ffff0000 48 -2 48 600 2",
+        blue,
+        red,  "line ffff0000 48 600 48 -2 2",
+        blue, "line ff0000ff 49 -2 49 1000 2",
+        red,  "line ffff0000 50 -15999002 50 -15999000 2",
+        blue, "line ff0000ff 49 1000 49 -2 2",
+        red,  "line ffff0000 50 -15999000 51 -600 2",
+        blue, "line ff0000ff 51 -2 51 600 2",
+        red,  "line ffff0000 51 -600 51 -602 2",
+        blue, "line ff0000ff 51 600 52 600 2" });
+
+    expectCalls (recordPaint (editor), expected);
+}
+
 TEST (Drawing, EachPaintShowsTheCaptureOfItsMoment)
 {
     ProcessorDriver d;

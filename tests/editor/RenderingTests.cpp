@@ -1,7 +1,10 @@
 #include "PluginEditor.h"
+#include "helpers/PeerRenderer.h"
 #include "helpers/ProcessorDriver.h"
 
 #include <gtest/gtest.h>
+
+#include <limits>
 
 namespace
 {
@@ -133,6 +136,34 @@ TEST_F (Rendering, TitleAtTheTopCentreAndHoldCountAtTheTopRight)
     EXPECT_GT (countPixels ({ 1520, 0, 80, 24 }, isDark), 20);
     EXPECT_EQ (countPixels ({ 50, 0, 550, 24 }, isDark), 0);
     EXPECT_EQ (countPixels ({ 950, 0, 500, 24 }, isDark), 0);
+}
+
+/** A capture of channel 0 at 0.5 with an infinite point at every hundredth index from
+    50, and channel 1 silent, below the window.
+*/
+TEST (FarOffPoints, AreReachedByVerticalSegmentsUpToTheWindowsTop)
+{
+    ProcessorDriver d;
+    d.process ({ 0.9f });
+
+    for (int k = 0; k < 1500; ++k)
+        d.process (std::vector<float> (8, k % 100 == 50 ? std::numeric_limits<float>::infinity() : 0.5f));
+
+    QuillornAudioProcessorEditor editor (d.processor);
+    PeerRenderer renderer (editor);
+    const auto& image = renderer.paint();
+
+    // Segments k - 1 and k rise straight up at x 44 + k and x 46 + k, 2 pixels thick;
+    // the flat trace at y 600 lies below the rows looked at.
+    for (int k = 50; k < 1500; k += 100)
+    {
+        for (auto y : { 0, 1, 100, 359, 590 })
+            for (auto x = 43 + k; x <= 46 + k; ++x)
+                EXPECT_TRUE (isRed (image.getPixelAt (x, y))) << x << ", " << y;
+
+        EXPECT_EQ (image.getPixelAt (42 + k, 300).getARGB(), frameFill) << "left of point " << k;
+        EXPECT_EQ (image.getPixelAt (47 + k, 300).getARGB(), frameFill) << "right of point " << k;
+    }
 }
 
 TEST_F (Rendering, IsSavedForInspection)

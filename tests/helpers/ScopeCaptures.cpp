@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace
 {
@@ -58,8 +59,17 @@ Signal noise (std::uint64_t seed)
     };
 }
 
-// One sample of 1.0 every 16 samples, so the 8-sample maxima alternate 1.0 and 0.0.
-Signal pulses (size_t offset)  { return [=] (size_t i) { return (i + offset) % 16 == 15 ? 1.0f : 0.0f; }; }
+// One sample of the peak every 16 samples, so the 8-sample maxima alternate between
+// the peak and the base.
+Signal pulses (size_t offset, float peak = 1.0f, float base = 0.0f)
+{
+    return [=] (size_t i) { return (i + offset) % 16 == 15 ? peak : base; };
+}
+
+ScopeCapture pulsesUpTo (const std::string& name, float peak)
+{
+    return { name, stereo (pulses (8, peak, 0.5f), pulses (0, peak, 0.5f)) };
+}
 } // namespace
 
 const std::vector<ScopeCapture>& scopeCaptures()
@@ -87,6 +97,18 @@ const std::vector<ScopeCapture>& scopeCaptures()
           } },
         { "at-the-top-edge",
           stereo (constant (1.25f), [] (size_t i) { return (i / 64) % 2 == 0 ? 1.25f : 0.25f; }) },
+    };
+
+    return captures;
+}
+
+const std::vector<ScopeCapture>& farOffCaptures()
+{
+    static const std::vector<ScopeCapture> captures {
+        pulsesUpTo ("up-to-just-above", 1.3f),
+        pulsesUpTo ("up-to-1e7", 1.0e7f),
+        pulsesUpTo ("up-to-largest-float", std::numeric_limits<float>::max()),
+        pulsesUpTo ("up-to-infinity", std::numeric_limits<float>::infinity()),
     };
 
     return captures;

@@ -21,3 +21,8 @@ struct ScopeCapture
     1.25, the window's top edge. Each capture holds 1500 points per channel.
 */
 const std::vector<ScopeCapture>& scopeCaptures();
+
+/** Captures whose points alternate between 0.5 and a point above the window: just above
+    it (1.3), far above it (1e7 and the largest float) and infinitely far (+Inf).
+*/
+const std::vector<ScopeCapture>& farOffCaptures();
