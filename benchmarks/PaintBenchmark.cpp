@@ -5,12 +5,11 @@
 // Usage: paint_benchmark [paints per capture (200)] [seconds of timer ticks (3; 0 skips them)]
 //                        [capture names (all)]
 
+#include "CpuTime.h"
 #include "PluginEditor.h"
 #include "helpers/MessageLoop.h"
 #include "helpers/PeerRenderer.h"
 #include "helpers/ScopeCaptures.h"
-
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,14 +19,6 @@
 
 namespace
 {
-double threadCpuSeconds()
-{
-    rusage usage {};
-    getrusage (RUSAGE_THREAD, &usage);
-    return (double) (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-         + (double) (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1.0e-6;
-}
-
 constexpr double refreshPeriodMs = 33.0;
 
 void reportPaints (const ScopeCapture& capture, int numPaints)
@@ -91,14 +82,14 @@ void reportTicks (const ScopeCapture& capture, int seconds)
     capture.feed (d);
     QuillornAudioProcessorEditor editor (d.processor);
 
-    const auto cpuStart = threadCpuSeconds();
+    const auto cpuStart = cpuSeconds (RUSAGE_THREAD);
     const auto wallStart = juce::Time::getMillisecondCounterHiRes();
 
     auto* painter = new TickPainter (editor, wallStart + seconds * 1000.0);
     editor.setVisible (true);
     editor.setCachedComponentImage (painter);
     runMessageLoopFor (seconds * 1000);
-    const auto cpu = threadCpuSeconds() - cpuStart;
+    const auto cpu = cpuSeconds (RUSAGE_THREAD) - cpuStart;
     const auto wall = (juce::Time::getMillisecondCounterHiRes() - wallStart) * 1.0e-3;
 
     std::printf ("editor's own 33 ms ticks, %s, for %.1f s: %d paints, message thread CPU %.3f s, %.1f %%\n",

@@ -237,22 +237,37 @@ BlockTimes timeBlocks (QuillornAudioProcessor& processor, Signal& signal, std::a
     return times;
 }
 
-/** Plays the signal on an audio thread, with or without an editor painting on this,
-    the message thread, meanwhile; returns the block times and the number of paints.
+/** What the message thread does while the audio thread plays. */
+enum class MessageThread { idle, editorPainting, readingWithoutPause };
+
+const char* describe (MessageThread m)
+{
+    switch (m)
+    {
+        case MessageThread::idle:                 return "idle";
+        case MessageThread::editorPainting:       return "editor painting";
+        case MessageThread::readingWithoutPause:  return "reading unpaced";
+    }
+
+    return "";
+}
+
+/** Plays the signal on an audio thread while this, the message thread, does as asked;
+    returns the block times and the number of paints or reads.
 */
-std::pair<BlockTimes, int> runAudioThread (Signal& signal, bool withEditor)
+std::pair<BlockTimes, int> runAudioThread (Signal& signal, MessageThread messageThread)
 {
     QuillornAudioProcessor processor;
-    std::unique_ptr<juce::AudioProcessorEditor> editor (withEditor ? processor.createEditor() : nullptr);
     std::atomic<bool> running { true };
     BlockTimes times;
 
     std::thread audio ([&] { times = timeBlocks (processor, signal, running); });
 
-    auto paints = 0;
+    auto count = 0;
 
-    if (editor != nullptr)
+    if (messageThread == MessageThread::editorPainting)
     {
+        std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditor());
         juce::Image image (juce::Image::ARGB, editor->getWidth(), editor->getHeight(), true);
 
         while (running)
@@ -260,39 +275,49 @@ std::pair<BlockTimes, int> runAudioThread (Signal& signal, bool withEditor)
             runMessageLoopFor (1);
             juce::Graphics g (image);
             editor->paintEntireComponent (g, true);
-            ++paints;
+            ++count;
         }
+    }
+    else if (messageThread == MessageThread::readingWithoutPause)
+    {
+        QuillornAudioProcessor::CaptureSnapshot snapshot;
+
+        while (running)
+            count += processor.readCapture (snapshot) ? 1 : 0;
     }
 
     audio.join();
-    return { std::move (times), paints };
+    return { std::move (times), count };
 }
 
 void printWorstBlockTable (Signal& signal)
 {
     std::printf ("\n%d-frame blocks of '%s' on an audio thread for %d ms\n",
                  worstCaseBlockSize, signal.name, worstCaseMilliseconds);
-    std::printf ("%-16s %9s %9s %10s %10s %11s %7s\n",
-                 "message thread", "blocks", "mean ns", "p99.9 ns", "worst ns", "heap calls", "paints");
+    std::printf ("%-16s %9s %9s %10s %10s %11s %9s\n",
+                 "message thread", "blocks", "mean ns", "p99.9 ns", "worst ns", "heap calls", "paints or reads");
 
     // Alternating rounds, so that a busy spell of the machine shows as such.
-    for (const auto withEditor : { false, true, false, true })
+    for (int round = 0; round < 2; ++round)
     {
-        auto [times, paints] = runAudioThread (signal, withEditor);
-        auto& ns = times.ns;
-        std::sort (ns.begin(), ns.end());
-        double total = 0.0;
+        for (const auto messageThread : { MessageThread::idle, MessageThread::editorPainting, MessageThread::readingWithoutPause })
+        {
+            auto [times, count] = runAudioThread (signal, messageThread);
+            auto& ns = times.ns;
+            std::sort (ns.begin(), ns.end());
+            double total = 0.0;
 
-        for (const auto t : ns)
-            total += t;
+            for (const auto t : ns)
+                total += t;
 
-        std::printf ("%-16s %9zu %9.0f %10.0f %10.0f", withEditor ? "editor painting" : "idle",
-                     ns.size(), total / (double) ns.size(), ns[ns.size() * 999 / 1000], ns.back());
+            std::printf ("%-16s %9zu %9.0f %10.0f %10.0f", describe (messageThread),
+                         ns.size(), total / (double) ns.size(), ns[ns.size() * 999 / 1000], ns.back());
 
-        if (canCountHeapCalls)
-            std::printf (" %11ld %7d\n", times.heapCalls, paints);
-        else
-            std::printf (" %11s %7d\n", "n/a", paints);
+            if (canCountHeapCalls)
+                std::printf (" %11ld %9d\n", times.heapCalls, count);
+            else
+                std::printf (" %11s %9d\n", "n/a", count);
+        }
     }
 }
 } // namespace

@@ -14,7 +14,7 @@ packages=(
     libfreetype-dev libfontconfig-dev libasound2-dev
     libpng-dev libjpeg-dev zlib1g-dev
     fonts-dejavu-core xvfb xauth x11-utils
-    googletest libgtest-dev libbenchmark-dev
+    googletest libgtest-dev
 )
 
 install_packages()

@@ -193,7 +193,9 @@ TEST (HandOver, AnOpenEditorAndDirectReadersOnlyEverSeeWholeCaptures)
     EXPECT_GT (reader.successes, reads * 9 / 10) << reader.failures << " of " << reads << " reads failed";
 }
 
-TEST (HandOver, ProcessingRunsToTheEndWhileAReaderNeverPauses)
+// That the reader never makes the audio thread wait is measured, against a run without a
+// reader, by process_block_benchmark.
+TEST (HandOver, EveryReadIsWholeWhileAReaderReadsWithoutPause)
 {
     QuillornAudioProcessor processor;
     std::atomic<bool> done { false };
@@ -221,7 +223,8 @@ TEST (HandOver, ProcessingRunsToTheEndWhileAReaderNeverPauses)
 
     audio.join();
 
+    // The run covered many captures, and the reader checked snapshots of them.
     EXPECT_GT (captures, 100);
-    EXPECT_GT (reader.successes + reader.failures, 0);
+    EXPECT_GT (reader.successes, 0);
 }
 } // namespace

@@ -195,18 +195,31 @@ TEST (Drawing, TitleIsCentredAtTheTopAndTheHoldCountAtTheTopRight)
             EXPECT_EQ (text.positions[(size_t) i].x, layout.getGlyph (i).getLeft()) << text.characters << " glyph " << i;
             EXPECT_EQ (text.positions[(size_t) i].y, layout.getGlyph (i).getBaselineY()) << text.characters << " glyph " << i;
         }
+    };
 
-        return layout.getBoundingBox (0, -1, true);
+    // Where paint put a text: from its first glyph to the end of its last glyph's advance,
+    // on the baseline of its first glyph.
+    struct Extent { float left, right, baseline; };
+
+    const auto drawnExtent = [] (const RecordingGraphicsContext::Text& text)
+    {
+        const auto first = text.positions.front(), last = text.positions.back();
+        const auto lastAdvance = juce::GlyphArrangement::getStringWidth (text.font, juce::String::charToString (text.characters.getLastCharacter()));
+        return Extent { first.x, last.x + lastAdvance, first.y };
     };
 
     EXPECT_EQ (texts[0].font.getHeight(), 20.0f);
+    ASSERT_EQ (texts[0].characters, "Helvorant - Quillorn");
+    ASSERT_EQ (texts[1].characters, "30000");
 
-    const auto title = expectLaidOut (texts[0], juce::Justification::centredTop);
-    EXPECT_NEAR (title.getCentreX(), 800.0f, 1.0f);
-    EXPECT_NEAR (title.getY(), 0.0f, 1.0f);
+    expectLaidOut (texts[0], juce::Justification::centredTop);
+    const auto title = drawnExtent (texts[0]);
+    EXPECT_NEAR ((title.left + title.right) / 2.0f, 800.0f, 1.0f);
+    EXPECT_NEAR (title.baseline, texts[0].font.getAscent(), 1.0f) << "the title's top is not at the window's";
 
-    const auto holdCount = expectLaidOut (texts[1], juce::Justification::topRight);
-    EXPECT_NEAR (holdCount.getRight(), 1600.0f, 1.0f);
-    EXPECT_NEAR (holdCount.getY(), 0.0f, 1.0f);
+    expectLaidOut (texts[1], juce::Justification::topRight);
+    const auto holdCount = drawnExtent (texts[1]);
+    EXPECT_NEAR (holdCount.right, 1600.0f, 1.0f);
+    EXPECT_NEAR (holdCount.baseline, texts[1].font.getAscent(), 1.0f) << "the hold count's top is not at the window's";
 }
 } // namespace

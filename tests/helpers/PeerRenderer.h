@@ -8,7 +8,7 @@
     peer's scale transform (1 on an unscaled display). What the X server then does with
     the image is left out.
 */
-class PeerRenderer
+class PeerRenderer final
 {
 public:
     explicit PeerRenderer (juce::Component&);

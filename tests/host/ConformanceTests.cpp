@@ -77,16 +77,13 @@ TEST_F (ConformanceTest, AudioPassesThroughBitForBitWithBypassOffAndOn)
     unsigned seed = 1;
 
     for (const auto bypassed : { false, true })
-        for (const auto numSamples : { 0, 1, 7, 8, 512, 4096, maxBlockSize })
-        {
-            SCOPED_TRACE (bypassed ? "bypassed" : "active");
-            expectPassThrough (makeHostileBlock (2, (size_t) numSamples, seed++), bypassed);
-        }
-}
+    {
+        SCOPED_TRACE (bypassed ? "bypassed" : "active");
 
-TEST_F (ConformanceTest, BypassLeavesATriggeringBlockUnchanged)
-{
-    // A loud block triggers a capture when not bypassed; either way the audio is untouched.
-    for (const auto bypassed : { true, false, true })
+        for (const auto numSamples : { 0, 1, 7, 8, 512, 4096, maxBlockSize })
+            expectPassThrough (makeHostileBlock (2, (size_t) numSamples, seed++), bypassed);
+
+        // A block at full scale triggers a capture when not bypassed.
         expectPassThrough (makeLoudBlock (2, 512), bypassed);
+    }
 }

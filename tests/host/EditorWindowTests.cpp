@@ -146,6 +146,47 @@ TEST_F (EditorWindowTest, DrawsACaptureIntoTheHostWindow)
     EXPECT_FALSE (foundIn (shot, 0, 0, tracesStartX - 2, shot.height, isRed));
 }
 
+TEST_F (EditorWindowTest, ACaptureGoesOnAcrossAReactivationAtAnotherRate)
+{
+    // Half a capture with channel 0 at 0.9, then, at 96 kHz in blocks of 1024, the rest at
+    // 0.85, which would start a new capture from x 45 if reactivating had reset the hold.
+    ASSERT_TRUE (plugin.prepare (48000.0, blockSize));
+    const auto feed = [this] (int numBlocks, int numSamples, float first)
+    {
+        const std::vector<std::vector<float>> input { std::vector<float> ((size_t) numSamples, first),
+                                                      std::vector<float> ((size_t) numSamples, secondLevel) };
+        std::vector<std::vector<float>> output;
+
+        for (int i = 0; i < numBlocks; ++i)
+            ASSERT_EQ (plugin.process (input, output), kResultOk);
+    };
+
+    ASSERT_NO_FATAL_FAILURE (feed (12, blockSize, firstLevel));
+    ASSERT_TRUE (plugin.prepare (96000.0, 1024));
+    ASSERT_NO_FATAL_FAILURE (feed (6, 1024, 0.85f));
+
+    EditorWindow window (plugin.getController(), runLoop);
+    ASSERT_EQ (window.getFailure(), "");
+    const auto shot = waitForPaint (window);
+    ASSERT_EQ (shot.width, 1600);
+
+    // 6144 samples before the reactivation give 768 points, from x 45 to x 812; the points
+    // after it, at y 320, run on from there to x 1544.
+    constexpr int laterLevelY = 320;
+
+    for (int x = tracesStartX + 1; x < 800; x += 37)
+    {
+        EXPECT_TRUE (foundNear (shot, x, firstTraceY, 2, isRed)) << "first half missing at x " << x;
+        EXPECT_FALSE (foundNear (shot, x, laterLevelY, 2, isRed)) << "the capture started over at x " << x;
+    }
+
+    for (int x = 830; x < tracesEndX; x += 37)
+    {
+        EXPECT_TRUE (foundNear (shot, x, laterLevelY, 2, isRed)) << "second half missing at x " << x;
+        EXPECT_FALSE (foundNear (shot, x, firstTraceY, 2, isRed)) << "first level at x " << x;
+    }
+}
+
 TEST_F (EditorWindowTest, ClosingTheViewLeavesTheHostRunLoop)
 {
     ASSERT_NO_FATAL_FAILURE (feedCapture());

@@ -201,7 +201,7 @@ TEST_F (StateTest, MalformedStatesNeitherCrashNorChangeAnything)
     expectPassThrough();
 }
 
-TEST_F (StateTest, ReactivatingAtAnotherRateAndBlockSizeMidCaptureStillPassesAudio)
+TEST_F (StateTest, ReactivatingAtAnotherRateAndBlockSizeKeepsPassingAudioAndTheState)
 {
     processWithBypass (false, makeLoudBlock (2, 100));
     const auto before = plugin.getState();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <string>
@@ -101,6 +102,65 @@ TEST (PathScanner, IsNotUsableForEdgesShallowerThanARowHolds)
 }
 
 //==============================================================================
+TEST (SolidColourSpans, BlendExactlyAsIteratingTheirLine)
+{
+    using Filler = juce::RenderingHelpers::EdgeTableFillers::SolidColour<juce::PixelARGB, false>;
+    constexpr int width = 12, height = 3;
+    std::mt19937 random (3);
+    juce::Image spans (juce::Image::ARGB, width, height, false), lines (juce::Image::ARGB, width, height, false);
+    auto handled = 0;
+
+    for (int i = 0; i < 20000; ++i)
+    {
+        // Any bytes at all below, premultiplied or not, and any colour above.
+        const auto seed = random();
+
+        for (auto* image : { &spans, &lines })
+        {
+            const juce::Image::BitmapData data (*image, juce::Image::BitmapData::writeOnly);
+            std::mt19937 same (seed);
+
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width * 4; ++x)
+                    data.getLinePointer (y)[x] = (juce::uint8) same();
+        }
+
+        const auto colour = juce::Colour ((juce::uint32) random()).getPixelARGB();
+        const auto y = (int) (random() % height);
+        const auto x1 = (int) (random() % (width * 256 - 1));
+        const auto x2 = x1 + 1 + (int) (random() % (juce::uint32) juce::jmin (5 * 256, width * 256 - 1 - x1));
+
+        // The line that the span stands for: a rectangle one row high, from x1 to x2.
+        const juce::EdgeTable line (juce::Rectangle<float> ((float) x1 / 256.0f, (float) y, (float) (x2 - x1) / 256.0f, 1.0f));
+
+        {
+            const juce::Image::BitmapData data (spans, juce::Image::BitmapData::readWrite);
+            Filler filler (data, colour);
+
+            if (filler.handleEdgeTableSpan (y, x1, x2))
+                ++handled;
+            else
+                line.iterate (filler);
+        }
+
+        {
+            const juce::Image::BitmapData data (lines, juce::Image::BitmapData::readWrite);
+            Filler filler (data, colour);
+            line.iterate (filler);
+        }
+
+        const juce::Image::BitmapData a (spans, juce::Image::BitmapData::readOnly), b (lines, juce::Image::BitmapData::readOnly);
+
+        for (int py = 0; py < height; ++py)
+            ASSERT_EQ (std::memcmp (a.getLinePointer (py), b.getLinePointer (py), width * 4), 0)
+                << "span " << i << " from " << x1 << " to " << x2 << " in row " << y << " differs in row " << py;
+    }
+
+    // Spans over four pixels, or reaching the image's last three pixels, are left to the line.
+    EXPECT_GT (handled, 8000);
+}
+
+//==============================================================================
 /** Two identical images, one drawn with Graphics::drawLine() and one with the path that
     the line stands for, through Graphics::fillPath().
 */
@@ -145,6 +205,8 @@ struct LineCase
     juce::Image::PixelFormat format;
     juce::AffineTransform transform;
 };
+
+void PrintTo (const LineCase& c, std::ostream* os)  { *os << c.name; }
 
 class ThickLines : public testing::TestWithParam<LineCase> {};
 
