@@ -239,28 +239,31 @@ INSTANTIATE_TEST_SUITE_P (Targets, ThickLines, testing::Values (
     [] (const testing::TestParamInfo<LineCase>& param) { return std::string (param.param.name); });
 
 //==============================================================================
+/** A line of /proc/self/status, in KiB. */
+long statusKiB (const std::string& name)
+{
+    std::ifstream status ("/proc/self/status");
+
+    for (std::string line; std::getline (status, line);)
+        if (line.rfind (name + ":", 0) == 0)
+            return std::stol (line.substr (name.size() + 1));
+
+    return -1;
+}
+
 /** The peak of the process's resident memory while something is drawn, beyond what it
     held before: what a renderer's working storage costs once written to.
 */
 template <typename Drawing>
 long peakMemoryGrowthInKiB (Drawing&& drawing)
 {
-    const auto residentPeak = []
-    {
-        std::ifstream status ("/proc/self/status");
-
-        for (std::string line; std::getline (status, line);)
-            if (line.rfind ("VmHWM:", 0) == 0)
-                return std::stol (line.substr (6));
-
-        return -1L;
-    };
-
     // Writing 5 resets the peak to what is resident now.
     std::ofstream ("/proc/self/clear_refs") << "5";
-    const auto before = residentPeak();
+    const auto before = statusKiB ("VmHWM");
+    EXPECT_LT (before - statusKiB ("VmRSS"), 1024) << "the peak of resident memory was not reset";
+
     drawing();
-    return residentPeak() - before;
+    return statusKiB ("VmHWM") - before;
 }
 
 // An image of a million rows of two pixels, all of them written to before anything is
