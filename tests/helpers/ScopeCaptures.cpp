@@ -30,7 +30,7 @@ std::function<void (ProcessorDriver&)> stereo (Signal first, Signal second)
 
 Signal constant (float level)  { return [=] (size_t) { return level; }; }
 
-// Channel 1 runs a quarter period behind channel 0.
+// A sine of amplitude 0.9 at 48 kHz, delayed by a number of quarter periods.
 Signal sine (double frequency, double quarterPeriods = 0.0)
 {
     return [=] (size_t i)
@@ -40,6 +40,7 @@ Signal sine (double frequency, double quarterPeriods = 0.0)
     };
 }
 
+// Channel 1 a quarter period behind channel 0.
 ScopeCapture sines (const std::string& name, double frequency)
 {
     return { name, stereo (sine (frequency), sine (frequency, 1.0)) };
