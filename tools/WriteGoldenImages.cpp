@@ -4,6 +4,7 @@
 // Usage: write_golden_images <folder>
 
 #include "PluginEditor.h"
+#include "helpers/Images.h"
 #include "helpers/PeerRenderer.h"
 #include "helpers/ScopeCaptures.h"
 
@@ -34,10 +35,8 @@ int main (int argc, char** argv)
         PeerRenderer renderer (editor);
 
         const auto file = folder.getChildFile (capture.name + ".png");
-        file.deleteFile();
-        juce::FileOutputStream out (file);
 
-        if (! out.openedOk() || ! juce::PNGImageFormat().writeImageToStream (renderer.paint(), out))
+        if (! saveAsPng (renderer.paint(), file))
         {
             std::fprintf (stderr, "cannot write %s\n", file.getFullPathName().toRawUTF8());
             return 1;

@@ -1,4 +1,5 @@
 #include "PluginEditor.h"
+#include "helpers/Images.h"
 #include "helpers/PeerRenderer.h"
 #include "helpers/ProcessorDriver.h"
 
@@ -38,13 +39,8 @@ protected:
         PeerRenderer renderer (editor);
         image = renderer.paint().createCopy();
 
-        const juce::File file (QUILLORN_EDITOR_RENDER_PNG);
-        file.getParentDirectory().createDirectory();
-        file.deleteFile();
-        juce::FileOutputStream out (file);
-
-        if (! out.openedOk() || ! juce::PNGImageFormat().writeImageToStream (image, out))
-            std::cerr << "could not save the render as " << file.getFullPathName() << std::endl;
+        if (! saveAsPng (image, juce::File (QUILLORN_EDITOR_RENDER_PNG)))
+            std::cerr << "could not save the render as " << QUILLORN_EDITOR_RENDER_PNG << std::endl;
     }
 
     // Released while JUCE still runs, before its leak detectors count.

@@ -3,6 +3,7 @@
 #include "ProcessorDriver.h"
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ struct ScopeCapture
     std::string name;
     std::function<void (ProcessorDriver&)> feed;
 };
+
+inline void PrintTo (const ScopeCapture& capture, std::ostream* os)  { *os << capture.name; }
 
 /** Everyday and worst-case captures whose points all lie in the range the window shows
     (0 to 1.25): an empty view, steady levels, sines from 100 Hz to 10 kHz at 48 kHz,

@@ -1,8 +1,9 @@
+#include "helpers/Images.h"
+
 #include <juce_graphics/juce_graphics.h>
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <fstream>
 #include <random>
 #include <string>
@@ -149,11 +150,9 @@ TEST (SolidColourSpans, BlendExactlyAsIteratingTheirLine)
             line.iterate (filler);
         }
 
-        const juce::Image::BitmapData a (spans, juce::Image::BitmapData::readOnly), b (lines, juce::Image::BitmapData::readOnly);
-
-        for (int py = 0; py < height; ++py)
-            ASSERT_EQ (std::memcmp (a.getLinePointer (py), b.getLinePointer (py), width * 4), 0)
-                << "span " << i << " from " << x1 << " to " << x2 << " in row " << y << " differs in row " << py;
+        const auto difference = compareBytes (spans, lines);
+        ASSERT_EQ (difference.numPixels, 0) << "span " << i << " from " << x1 << " to " << x2 << " in row " << y
+                                            << " differs first at " << difference.first.toString();
     }
 
     // Spans over four pixels, or reaching the image's last three pixels, are left to the line.
@@ -188,15 +187,17 @@ struct LinePair
     juce::AffineTransform transform;
 };
 
-testing::AssertionResult identical (const juce::Image& a, const juce::Image& b)
+testing::AssertionResult identical (const juce::Image& lines, const juce::Image& paths)
 {
-    for (int y = 0; y < a.getHeight(); ++y)
-        for (int x = 0; x < a.getWidth(); ++x)
-            if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
-                return testing::AssertionFailure() << "pixel (" << x << ", " << y << "): " << a.getPixelAt (x, y).toString()
-                                                   << " drawn as a line, " << b.getPixelAt (x, y).toString() << " as a path";
+    const auto difference = compareBytes (lines, paths);
 
-    return testing::AssertionSuccess();
+    if (difference.numPixels == 0)
+        return testing::AssertionSuccess();
+
+    const auto [x, y] = difference.first;
+    return testing::AssertionFailure() << difference.numPixels << " pixels differ, first (" << x << ", " << y << "): "
+                                       << lines.getPixelAt (x, y).toString() << " drawn as a line, "
+                                       << paths.getPixelAt (x, y).toString() << " as a path";
 }
 
 struct LineCase
